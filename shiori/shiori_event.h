@@ -1,0 +1,26 @@
+// The event record and the SHIORI/2.x texts: composing requests and reading the
+// sentence out of an answer.
+#pragma once
+
+#include <string>
+
+// names[0] is the event name; entries 1 to 8 are never assigned nor sent.
+struct Shiori_Event {
+    std::string names[9];
+
+    Shiori_Event();
+};
+
+extern Shiori_Event g_event;
+
+// Request modes; any other value is composed as REQUEST_VERSION.
+const int REQUEST_VERSION = 0;
+const int REQUEST_SENTENCE = 1;
+
+// Composes the request of the given mode from the event, sends it to g_shiori
+// and replaces out with the module's answer.
+void shiori_request(std::string& out, int mode, Shiori_Event event);
+
+// The value of the first "Sentence: " header, without its line end; empty when
+// there is none.
+std::string get_sentence(const std::string& response);
