@@ -227,11 +227,13 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 BOOL GetMessageA(MSG* msg, HWND window, UINT filter_min, UINT filter_max)
 {
     record("GetMessageA", {number(window), filter_min, filter_max});
-    if (!d.queue.empty()) {
+    bool paint_can_come = d.paint_due && d.window_alive && d.visible;
+    // As on Windows, a due paint comes before a timer message.
+    if (paint_can_come && (d.queue.empty() || d.queue.front().message == WM_TIMER)) {
+        *msg = make_msg(WM_PAINT);
+    } else if (!d.queue.empty()) {
         *msg = d.queue.front();
         d.queue.pop_front();
-    } else if (d.paint_due && d.window_alive) {
-        *msg = make_msg(WM_PAINT);
     } else {
         d.ran_dry = true;
         *msg = make_msg(WM_QUIT, RAN_DRY);

@@ -31,8 +31,9 @@ struct Window_Double {
     // test look at the program's state at that moment.
     std::function<void(const Double_Call&)> on_call;
 
-    // Posted messages for GetMessageA, in order. When none is left and a paint
-    // is due, GetMessageA delivers WM_PAINT; when nothing at all is left it
+    // Posted messages for GetMessageA, in order. When a paint is due in the
+    // shown window and none is left, or the next is a timer message,
+    // GetMessageA delivers WM_PAINT first; when nothing at all is left it
     // returns 0 with wParam RAN_DRY.
     std::deque<MSG> queue;
     bool ran_dry;
