@@ -2,6 +2,7 @@
 // test modules.
 #include "test_support.h"
 
+#include "posix/test_hooks.h"
 #include "shiori_module.h"
 
 namespace {
@@ -156,6 +157,21 @@ TEST_F(Binding, AnswerLongerThanItsBlockIsCutToTheBlock)
     } else {
         EXPECT_LT(answer.size(), 100000u);
     }
+}
+
+TEST_F(Binding, ATextWhoseBlockCannotBeHadIsNotHandedOver)
+{
+    g_global_alloc_failures = 1;
+    EXPECT_EQ(g_shiori.load(module_path("korvel.dll").c_str(), "dir"), 0);
+    EXPECT_NE(g_shiori.request_fn, nullptr);
+    EXPECT_TRUE(module_calls().empty()) << "the module's load must not be called";
+
+    bind(Module_Script().answer("not asked"));
+    g_global_alloc_failures = 1;
+    EXPECT_EQ(g_shiori.request("GET Version SHIORI/2.0\r\n\r\n"), "");
+    std::vector<Module_Call> calls = module_calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].name, "load");
 }
 
 TEST_F(Binding, UnloadReleasesTheLibraryAndKeepsTheFields)

@@ -3,7 +3,7 @@
 #include "clock.h"
 #include "exchanges.h"
 #include "main_window.h"
-#include "posix/exit_hook.h"
+#include "posix/test_hooks.h"
 #include "posix/window_double.h"
 #include "shiori_event.h"
 #include "shiori_module.h"
@@ -55,6 +55,7 @@ void Program_Test::SetUp()
     std::memset(g_clock_text, 0, sizeof g_clock_text);
     reset_window_double();
     g_exit_hook = nullptr;
+    g_global_alloc_failures = 0;
 
     std::string pattern = ::testing::TempDir() + "tarnwhistle-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());

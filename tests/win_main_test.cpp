@@ -2,7 +2,7 @@
 #include "window_test_support.h"
 
 #include "clock.h"
-#include "posix/exit_hook.h"
+#include "posix/test_hooks.h"
 
 #include <fstream>
 

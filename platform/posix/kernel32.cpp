@@ -3,7 +3,7 @@
 // module built as a shared object frees the texts it is handed with free() and
 // hands back answers made with malloc(), which the program releases.
 #include "platform.h"
-#include "posix/exit_hook.h"
+#include "posix/test_hooks.h"
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -15,6 +15,7 @@
 #include <string>
 
 void (*g_exit_hook)(UINT exit_code) = nullptr;
+int g_global_alloc_failures = 0;
 
 namespace {
 
@@ -77,6 +78,10 @@ BOOL FreeLibrary(HMODULE module)
 
 HGLOBAL GlobalAlloc(UINT, SIZE_T bytes)
 {
+    if (g_global_alloc_failures > 0) {
+        --g_global_alloc_failures;
+        return nullptr;
+    }
     void* block = std::malloc(bytes);
     if (block == nullptr && bytes == 0) {
         block = std::malloc(1);
