@@ -51,5 +51,6 @@ std::string version_request();
 // "SHIORI/2.0 200 OK" answer with a Sentence header.
 std::string answer_with_sentence(const std::string& sentence);
 
-// An exact 1 when this build counts heap blocks exactly (AddressSanitizer).
+// True when the heap reports block sizes exactly (under AddressSanitizer);
+// elsewhere it may round them up.
 bool exact_block_sizes();
