@@ -19,15 +19,25 @@ int g_global_alloc_failures = 0;
 
 namespace {
 
-// The running executable's directory with its trailing '/', or empty.
+const std::size_t PATH_BUFFER = 4096;
+
+// Reads the running executable's full path into path, without a terminator,
+// and returns its length; 0 when it cannot be read whole. Takes nothing from
+// the heap, so it serves when memory has run out.
+std::size_t read_executable_path(char (&path)[PATH_BUFFER])
+{
+    ssize_t n = readlink("/proc/self/exe", path, PATH_BUFFER);
+    if (n <= 0 || static_cast<std::size_t>(n) >= PATH_BUFFER) {
+        return 0;
+    }
+    return static_cast<std::size_t>(n);
+}
+
+// Its directory with the trailing '/', or empty.
 std::string executable_dir()
 {
-    char path[4096];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path);
-    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof path) {
-        return std::string();
-    }
-    std::string dir(path, static_cast<std::size_t>(n));
+    char path[PATH_BUFFER];
+    std::string dir(path, read_executable_path(path));
     std::size_t slash = dir.rfind('/');
     return slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
 }
@@ -112,13 +122,12 @@ DWORD GetModuleFileNameA(HMODULE, LPSTR buffer, DWORD capacity)
     if (buffer == nullptr || capacity == 0) {
         return 0;
     }
-    char path[4096];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path);
-    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof path) {
+    char path[PATH_BUFFER];
+    std::size_t length = read_executable_path(path);
+    if (length == 0) {
         buffer[0] = '\0';
         return 0;
     }
-    std::size_t length = static_cast<std::size_t>(n);
     if (length >= capacity) {
         std::memcpy(buffer, path, capacity - 1);
         buffer[capacity - 1] = '\0';
