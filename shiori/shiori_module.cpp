@@ -15,13 +15,18 @@ Fn entry_point(HINSTANCE instance, const char* name)
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(instance, name)));
 }
 
-// A fixed block holding exactly the text's bytes, no terminator; null when it
-// cannot be had. Once handed over, the block belongs to the module.
+// A fixed block holding the text's bytes and one 0 byte after them; null when
+// it cannot be had. The length handed over with it leaves the 0 out: it is
+// there for modules that read a text up to its first NUL, whatever its length
+// says. Once handed over, the block belongs to the module.
 HGLOBAL text_block(const char* bytes, std::size_t length)
 {
-    HGLOBAL block = GlobalAlloc(GMEM_FIXED, length);
-    if (block != nullptr && length > 0) {
-        std::memcpy(block, bytes, length);
+    char* block = static_cast<char*>(GlobalAlloc(GMEM_FIXED, length + 1));
+    if (block != nullptr) {
+        if (length > 0) {
+            std::memcpy(block, bytes, length);
+        }
+        block[length] = '\0';
     }
     return block;
 }

@@ -70,7 +70,21 @@ INSTANTIATE_TEST_SUITE_P(Answers, Load_Answer,
                          ::testing::Values(std::make_pair(0, 0), std::make_pair(1, 1),
                                            std::make_pair(2, 0), std::make_pair(-1, 0)));
 
-TEST_F(Binding, LoadHandsOverExactlyTheTextsBytes)
+// The module gets the text's bytes and their length; one 0 byte follows them
+// in the block, outside the length, for modules that read up to a NUL.
+void expect_text_handed_over(const Module_Call& call, const std::string& text)
+{
+    EXPECT_EQ(call.length, static_cast<long>(text.size()));
+    EXPECT_EQ(call.bytes, text);
+    EXPECT_EQ(call.after, 0) << "a 0 byte after the text";
+    if (exact_block_sizes()) {
+        EXPECT_EQ(call.block, text.size() + 1) << "the text and its 0 byte, no more";
+    } else {
+        EXPECT_GE(call.block, text.size() + 1);
+    }
+}
+
+TEST_F(Binding, LoadHandsOverTheTextsBytesWithANulAfterThem)
 {
     const std::string text = "C:\\Tools\\ab\\";
     ASSERT_EQ(text.size(), 12u);
@@ -78,13 +92,7 @@ TEST_F(Binding, LoadHandsOverExactlyTheTextsBytes)
 
     std::vector<Module_Call> calls = module_calls();
     ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].length, 12);
-    EXPECT_EQ(calls[0].bytes, text);
-    if (exact_block_sizes()) {
-        EXPECT_EQ(calls[0].block, 12u) << "no terminator after the text";
-    } else {
-        EXPECT_GE(calls[0].block, 12u);
-    }
+    expect_text_handed_over(calls[0], text);
 }
 
 TEST_F(Binding, AnEmptyTextIsHandedOverAsLengthZero)
@@ -92,10 +100,10 @@ TEST_F(Binding, AnEmptyTextIsHandedOverAsLengthZero)
     g_shiori.load(module_path("korvel.dll").c_str(), "");
     std::vector<Module_Call> calls = module_calls();
     ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].length, 0);
+    expect_text_handed_over(calls[0], "");
 }
 
-TEST_F(Binding, RequestHandsOverExactlyTheTextsBytes)
+TEST_F(Binding, RequestHandsOverTheTextsBytesWithANulAfterThem)
 {
     bind();
     const std::string text("GET Sentence\r\nwith a \0 inside\r\n\r\n", 34);
@@ -104,13 +112,22 @@ TEST_F(Binding, RequestHandsOverExactlyTheTextsBytes)
     std::vector<Module_Call> calls = module_calls();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[1].name, "request");
-    EXPECT_EQ(calls[1].length, 34);
-    EXPECT_EQ(calls[1].bytes, text);
-    if (exact_block_sizes()) {
-        EXPECT_EQ(calls[1].block, 34u);
-    } else {
-        EXPECT_GE(calls[1].block, 34u);
-    }
+    expect_text_handed_over(calls[1], text);
+}
+
+// Such a module would read past a block that ends with the text.
+TEST_F(Binding, AModuleReadingUpToANulSeesExactlyTheTexts)
+{
+    script(Module_Script().read_to_nul());
+    const std::string dir = "C:\\Tools\\ab\\";
+    ASSERT_EQ(g_shiori.load(module_path("korvel.dll").c_str(), dir.c_str()), 1);
+    g_shiori.request("GET Version SHIORI/2.0\r\n\r\n");
+
+    std::vector<Module_Call> calls = module_calls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].bytes, dir);
+    EXPECT_EQ(calls[0].length, 12);
+    EXPECT_EQ(calls[1].bytes, "GET Version SHIORI/2.0\r\n\r\n");
 }
 
 TEST_F(Binding, AnswerIsTheReportedLengthOfTheBlockNulsKept)

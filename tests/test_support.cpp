@@ -46,6 +46,12 @@ Module_Script& Module_Script::answer_null(long reported_length)
     return *this;
 }
 
+Module_Script& Module_Script::read_to_nul()
+{
+    text += "read-to-nul\n";
+    return *this;
+}
+
 void Program_Test::SetUp()
 {
     g_shiori = Shiori_Module();
@@ -97,7 +103,7 @@ std::vector<Module_Call> Program_Test::module_calls() const
         }
         std::istringstream header(log.substr(at, line_end - at));
         Module_Call call;
-        header >> call.name >> call.length >> call.block;
+        header >> call.name >> call.length >> call.block >> call.after;
         std::size_t count = call.length > 0 ? static_cast<std::size_t>(call.length) : 0;
         call.bytes = log.substr(line_end + 1, count);
         at = line_end + 1 + count + 1;

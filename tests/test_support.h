@@ -12,6 +12,7 @@ struct Module_Call {
     std::string name;      // "load", "unload" or "request"
     long length;           // the length argument on entry
     unsigned long block;   // the heap's size of the block handed in
+    int after;             // the byte after the text in its block; -1: none
     std::string bytes;     // the length's bytes of that block
 };
 
@@ -25,6 +26,8 @@ struct Module_Script {
     Module_Script& answer(const std::string& bytes);
     Module_Script& answer_block(const std::string& block, long reported_length);
     Module_Script& answer_null(long reported_length);
+    // The module reads its texts up to their first NUL byte.
+    Module_Script& read_to_nul();
 };
 
 // Resets every global of the program and the window double, and gives the

@@ -2,30 +2,30 @@
 // named by TW_MODULE_LOG and answers from the script named by
 // TW_MODULE_SCRIPT.
 //
-// Log: one record per call, "<export> <length> <block size>\n", then the
-// <length> bytes it was handed, then "\n". The block size is what the heap
-// reports for the block: the exact size under AddressSanitizer and on Windows,
-// at least the size elsewhere.
+// Log: one record per call, "<export> <length> <block size> <after>\n", then
+// the <length> bytes it was handed, then "\n". The block size is what the heap
+// reports for the block (see module_block_size). <after> is the byte that
+// follows the text in its block, or -1 when the block ends with the text.
 //
 // Script, one directive per line:
 //   load <n>                   load answers n (1 when not given)
 //   answer <length> <size>     then <size> raw bytes and "\n": the next answer
 //                              is a block of <size> bytes, reported as <length>
 //   answer-null <length>       the next answer is a null handle
-// Requests past the last answer get an empty answer.
+//   answer-request-block <length>
+//                              the next answer is the request's own block,
+//                              freed before it is handed back
+//   answer-exhaust             the next answer is the largest block the heap
+//                              can give, reported whole, after every other
+//                              block of that size has been taken and kept
+//   repeat                     the last answer is given again for every later
+//                              request (the default: an empty answer)
+//   read-to-nul                texts are read up to their first NUL byte, as
+//                              many modules do, not by the length handed over
 //
 // Built with OMIT_LOAD, OMIT_UNLOAD or OMIT_REQUEST it lacks that export.
 
-#ifdef _WIN32
-#include <windows.h>
-#define MODULE_EXPORT extern "C" __declspec(dllexport)
-#define MODULE_CALL __cdecl
-#else
-#include <malloc.h>
-typedef void* HGLOBAL;
-#define MODULE_EXPORT extern "C" __attribute__((visibility("default")))
-#define MODULE_CALL
-#endif
+#include "../common/module_memory.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,8 +35,10 @@ typedef void* HGLOBAL;
 
 namespace {
 
+enum Answer_Kind { ANSWER_BLOCK, ANSWER_NULL, ANSWER_REQUEST_BLOCK, ANSWER_EXHAUST };
+
 struct Answer {
-    bool null_handle;
+    Answer_Kind kind;
     long length;
     std::string block;
 };
@@ -44,42 +46,13 @@ struct Answer {
 struct Script {
     bool read;
     int load_result;
+    bool repeat;
+    bool read_to_nul;
     std::vector<Answer> answers;
     std::size_t next;
 };
 
-Script g_script = {false, 1, {}, 0};
-
-[[maybe_unused]] HGLOBAL block_alloc(std::size_t size)
-{
-#ifdef _WIN32
-    return GlobalAlloc(GMEM_FIXED, size);
-#else
-    void* block = std::malloc(size);
-    return block != nullptr ? block : std::malloc(1);
-#endif
-}
-
-void block_free(HGLOBAL block)
-{
-#ifdef _WIN32
-    GlobalFree(block);
-#else
-    std::free(block);
-#endif
-}
-
-unsigned long block_size(HGLOBAL block)
-{
-    if (block == nullptr) {
-        return 0;
-    }
-#ifdef _WIN32
-    return static_cast<unsigned long>(GlobalSize(block));
-#else
-    return static_cast<unsigned long>(malloc_usable_size(block));
-#endif
-}
+Script g_script = {false, 1, false, false, {}, 0};
 
 void read_script()
 {
@@ -98,12 +71,12 @@ void read_script()
     char word[32];
     while (std::fscanf(file, "%31s", word) == 1) {
         std::string directive = word;
+        long length = 0;
         if (directive == "load") {
             if (std::fscanf(file, "%d", &g_script.load_result) != 1) {
                 break;
             }
         } else if (directive == "answer") {
-            long length = 0;
             unsigned long size = 0;
             if (std::fscanf(file, "%ld %lu", &length, &size) != 2 || std::fgetc(file) != '\n') {
                 break;
@@ -112,13 +85,23 @@ void read_script()
             if (size > 0 && std::fread(&bytes[0], 1, size, file) != size) {
                 break;
             }
-            g_script.answers.push_back(Answer{false, length, bytes});
+            g_script.answers.push_back(Answer{ANSWER_BLOCK, length, bytes});
         } else if (directive == "answer-null") {
-            long length = 0;
             if (std::fscanf(file, "%ld", &length) != 1) {
                 break;
             }
-            g_script.answers.push_back(Answer{true, length, std::string()});
+            g_script.answers.push_back(Answer{ANSWER_NULL, length, std::string()});
+        } else if (directive == "answer-request-block") {
+            if (std::fscanf(file, "%ld", &length) != 1) {
+                break;
+            }
+            g_script.answers.push_back(Answer{ANSWER_REQUEST_BLOCK, length, std::string()});
+        } else if (directive == "answer-exhaust") {
+            g_script.answers.push_back(Answer{ANSWER_EXHAUST, 0, std::string()});
+        } else if (directive == "repeat") {
+            g_script.repeat = true;
+        } else if (directive == "read-to-nul") {
+            g_script.read_to_nul = true;
         } else {
             break;
         }
@@ -136,12 +119,78 @@ void record(const char* call, HGLOBAL block, long length)
     if (file == nullptr) {
         return;
     }
-    std::fprintf(file, "%s %ld %lu\n", call, length, block_size(block));
-    if (block != nullptr && length > 0) {
-        std::fwrite(block, 1, static_cast<std::size_t>(length), file);
+    const char* bytes = static_cast<const char*>(block);
+    if (bytes != nullptr && g_script.read_to_nul) {
+        length = static_cast<long>(std::strlen(bytes));
+    }
+    std::size_t size = module_block_size(block);
+    int after = -1;
+    if (bytes != nullptr && length >= 0 && static_cast<std::size_t>(length) < size) {
+        after = static_cast<unsigned char>(bytes[length]);
+    }
+    std::fprintf(file, "%s %ld %lu %d\n", call, length, static_cast<unsigned long>(size), after);
+    if (bytes != nullptr && length > 0) {
+        std::fwrite(bytes, 1, static_cast<std::size_t>(length), file);
     }
     std::fputc('\n', file);
     std::fclose(file);
+}
+
+// Takes the largest block the heap can give, then every further block of
+// that size, so that afterwards no block of that size, nor any copy of the
+// first, can be had. The others are kept for good.
+[[maybe_unused]] HGLOBAL exhaust_memory(long* length)
+{
+    std::size_t low = 0;
+    std::size_t high = ~static_cast<std::size_t>(0) / 2;
+    while (low < high) {
+        std::size_t middle = low + (high - low + 1) / 2;
+        HGLOBAL probe = module_block_alloc(middle);
+        if (probe != nullptr) {
+            module_block_free(probe);
+            low = middle;
+        } else {
+            high = middle - 1;
+        }
+    }
+    HGLOBAL largest = module_block_alloc(low);
+    while (low > 0 && module_block_alloc(low) != nullptr) {
+    }
+    *length = static_cast<long>(low);
+    return largest;
+}
+
+[[maybe_unused]] HGLOBAL scripted_answer(HGLOBAL request_block, long* length)
+{
+    std::size_t index = g_script.next;
+    if (index >= g_script.answers.size()) {
+        if (!g_script.repeat || g_script.answers.empty()) {
+            module_block_free(request_block);
+            *length = 0;
+            return module_block_alloc(0);
+        }
+        index = g_script.answers.size() - 1;
+    }
+    g_script.next = index + 1;
+    const Answer& answer = g_script.answers[index];
+    if (answer.kind == ANSWER_REQUEST_BLOCK) {
+        module_block_free(request_block);
+        *length = answer.length;
+        return request_block;
+    }
+    module_block_free(request_block);
+    if (answer.kind == ANSWER_EXHAUST) {
+        return exhaust_memory(length);
+    }
+    *length = answer.length;
+    if (answer.kind == ANSWER_NULL) {
+        return nullptr;
+    }
+    HGLOBAL block = module_block_alloc(answer.block.size());
+    if (block != nullptr && !answer.block.empty()) {
+        std::memcpy(block, answer.block.data(), answer.block.size());
+    }
+    return block;
 }
 
 } // namespace
@@ -150,10 +199,10 @@ void record(const char* call, HGLOBAL block, long length)
 MODULE_EXPORT int MODULE_CALL load(HGLOBAL text, long length)
 {
     // A library that stays mapped between two loads starts over all the same.
-    g_script = Script{false, 1, {}, 0};
+    g_script = Script{false, 1, false, false, {}, 0};
     read_script();
     record("load", text, length);
-    block_free(text);
+    module_block_free(text);
     return g_script.load_result;
 }
 #endif
@@ -171,21 +220,6 @@ MODULE_EXPORT HGLOBAL MODULE_CALL request(HGLOBAL text, long* length)
 {
     read_script();
     record("request", text, *length);
-    block_free(text);
-
-    if (g_script.next >= g_script.answers.size()) {
-        *length = 0;
-        return block_alloc(0);
-    }
-    const Answer& answer = g_script.answers[g_script.next++];
-    *length = answer.length;
-    if (answer.null_handle) {
-        return nullptr;
-    }
-    HGLOBAL block = block_alloc(answer.block.size());
-    if (block != nullptr && !answer.block.empty()) {
-        std::memcpy(block, answer.block.data(), answer.block.size());
-    }
-    return block;
+    return scripted_answer(text, length);
 }
 #endif
