@@ -4,11 +4,12 @@
 # beside it imports only system DLLs and exports load, unload and request
 # under exactly those names.
 #
-# usage: check_binaries.sh OBJDUMP PROGRAM.exe MODULE.dll
+# usage: check_binaries.sh OBJDUMP PROGRAM.exe MODULE.dll...
 set -u
 objdump=$1
 program=$2
-module=$3
+shift 2
+modules=("$@")
 failed=0
 
 fail() {
@@ -41,7 +42,7 @@ check_imports() {
   echo "$file imports: $(echo $list)"
 }
 
-for f in "$program" "$module"; do
+for f in "$program" "${modules[@]}"; do
   [ -f "$f" ] || { fail "$f was not built"; continue; }
   check_imports "$f"
 done
@@ -54,11 +55,12 @@ if [ -f "$program" ]; then
   done
 fi
 
-if [ -f "$module" ]; then
+for module in "${modules[@]}"; do
+  [ -f "$module" ] || continue
   names=$(exports "$module" | sort | tr '\n' ' ')
   [ "$names" = "load request unload " ] ||
     fail "$module exports '$names' instead of exactly 'load request unload'"
-fi
+done
 
 if [ "$failed" -ne 0 ]; then
   exit 1
