@@ -91,12 +91,15 @@ class Session:
     """The prefix and the display, kept in a folder; their state lies in a
     file there, so that separate test processes share them."""
 
-    def __init__(self, folder):
+    def __init__(self, folder, display=None):
         self.folder = os.path.abspath(folder)
+        self.own_display = display is None
         self.prefix = os.path.join(self.folder, "prefix")
         self.state_file = os.path.join(self.folder, "session.json")
         self.state = {}
-        if os.path.exists(self.state_file):
+        if display is not None:
+            self.state = {"display": display}
+        elif os.path.exists(self.state_file):
             with open(self.state_file) as f:
                 self.state = json.load(f)
 
@@ -118,25 +121,27 @@ class Session:
 
     def start(self, progress=print):
         os.makedirs(self.folder, exist_ok=True)
-        if self.running():
-            return
-        self.state = {}
-        self._start_display()
-        self._save()
+        if self.own_display:
+            if self.running():
+                return
+            self.state = {}
+            self._start_display()
+            self._save()
         if not os.path.exists(os.path.join(self.prefix, ".tarnwhistle-ready")):
             progress("preparing a Wine prefix (about half a minute, once)")
             self._make_prefix()
 
     def stop(self):
-        if self.state.get("wm"):
-            stop_pid(self.state["wm"])
-        if self.state.get("xvfb"):
-            stop_pid(self.state["xvfb"])
+        # Wine's processes first, while their display is still there.
         if os.path.isdir(self.prefix):
             subprocess.run([WINESERVER, "-k"], env=self.env(), capture_output=True, timeout=30)
-        self.state = {}
-        if os.path.exists(self.state_file):
-            os.remove(self.state_file)
+        if self.own_display:
+            for name in ("wm", "xvfb"):
+                if self.state.get(name):
+                    stop_pid(self.state[name])
+            self.state = {}
+            if os.path.exists(self.state_file):
+                os.remove(self.state_file)
 
     def _save(self):
         with open(self.state_file, "w") as f:
@@ -173,6 +178,29 @@ class Session:
                         "/t", "REG_SZ", "/d", "N", "/f"], env=env, capture_output=True, timeout=60, check=True)
         subprocess.run([WINESERVER, "-w"], env=env, capture_output=True, timeout=120)
         open(os.path.join(self.prefix, ".tarnwhistle-ready"), "w").close()
+
+
+def find_x_window(env):
+    """The X window of the program's main window, or None."""
+    result = subprocess.run(["xdotool", "search", "--name", "^Tarnwhistle$"], env=env,
+                            capture_output=True, text=True)
+    ids = result.stdout.split()
+    return ids[0] if result.returncode == 0 and ids else None
+
+
+def drive_window(env, arch, build, *args):
+    """Runs the window driver built in build; its "key=value" lines as a
+    dict, or None when it did not find what it was asked for."""
+    exe = os.path.join(build, "test-tools", "drive_window.exe")
+    result = subprocess.run([wine_for(arch), exe] + [str(a) for a in args], env=env,
+                            capture_output=True, timeout=30)
+    values = {}
+    for line in result.stdout.decode("utf-8", "replace").splitlines():
+        key, _, value = line.partition("=")
+        values[key] = value
+    if result.returncode == 2:
+        raise Failure(f"drive_window {' '.join(map(str, args))}: {values.get('error')}")
+    return values if result.returncode == 0 else None
 
 
 def windows_path(path):

@@ -18,7 +18,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "lib"))
-from wine_session import Failure, Session, probe_32bit, wait_for, windows_path, wine_for  # noqa: E402
+from wine_session import (Failure, Session, drive_window, find_x_window, probe_32bit, wait_for,  # noqa: E402
+                          windows_path, wine_for)
 
 SKIP = 77
 CLOSE_CAPTION = "終了確認"
@@ -113,22 +114,15 @@ class Run:
     def _x_window(self):
         if self.process.poll() is not None:
             raise Failure(f"the program ended with exit code {self.process.returncode} before its window showed")
-        result = subprocess.run(["xdotool", "search", "--name", "^Tarnwhistle$"], env=self.ctx.session.env(),
-                                capture_output=True, text=True)
-        return result.stdout.split()[0] if result.returncode == 0 and result.stdout.split() else None
+        return find_x_window(self.ctx.session.env())
 
     def drive(self, *args, check=True):
-        """Runs the window driver; its "key=value" lines as a dict."""
-        exe = os.path.join(self.ctx.build, "test-tools", "drive_window.exe")
-        result = subprocess.run([wine_for(self.ctx.arch), exe] + [str(a) for a in args],
-                                env=self.ctx.session.env(), capture_output=True, timeout=30)
-        values = {}
-        for line in result.stdout.decode("utf-8", "replace").splitlines():
-            key, _, value = line.partition("=")
-            values[key] = value
-        if check and result.returncode != 0:
-            raise Failure(f"drive_window {' '.join(map(str, args))}: {values.get('error', result.returncode)}")
-        return values if result.returncode == 0 else None
+        """Runs the window driver; what it printed, or None when it found
+        nothing and check is off."""
+        values = drive_window(self.ctx.session.env(), self.ctx.arch, self.ctx.build, *args)
+        if check and values is None:
+            raise Failure(f"drive_window {' '.join(map(str, args))} found nothing")
+        return values
 
     def read_calls(self):
         """The calls the module has recorded so far."""
@@ -213,7 +207,7 @@ class Run:
 
     def screenshot(self, name):
         path = os.path.join(self.ctx.artifacts, f"{self.ctx.arch}-{name}.png")
-        subprocess.run(["import", "-window", "root", path], env=self.ctx.session.env(), check=True, timeout=30)
+        subprocess.run(["/usr/bin/import", "-window", "root", path], env=self.ctx.session.env(), check=True, timeout=30)
         return path
 
 
@@ -282,7 +276,7 @@ LONG_SENTENCE = (b"The sentence of the module is drawn in blue below the clock l
 
 def pixels(path, left, top, width, height):
     """The client area of a screenshot as rows of (r, g, b)."""
-    ppm = subprocess.run(["convert", path, "-crop", f"{width}x{height}+{left}+{top}", "+repage", "ppm:-"],
+    ppm = subprocess.run(["/usr/bin/convert", path, "-crop", f"{width}x{height}+{left}+{top}", "+repage", "ppm:-"],
                          capture_output=True, check=True).stdout
     fields = ppm.split(maxsplit=4)
     w, h, data = int(fields[1]), int(fields[2]), fields[4]
