@@ -300,12 +300,10 @@ def bounds(cells):
     return (min(xs), min(ys), max(xs), max(ys)) if cells else None
 
 
-def case_display(ctx):
-    script = Script().answer(answer_with(LONG_SENTENCE)).line("repeat")
-    run = Run(ctx, "display", "recording").start(script)
-    run.wait_ticks(3)
-    time.sleep(0.3)  # the paint follows the tick
-    shot = run.screenshot("display")
+def client_area(run, name):
+    """A screenshot of the client area: its path, size and the places of its
+    black, blue and other pixels."""
+    shot = run.screenshot(name)
     w = run.drive("find")
     width, height = int(w["client_width"]), int(w["client_height"])
     image = pixels(shot, int(w["client_x"]), int(w["client_y"]), width, height)
@@ -315,6 +313,22 @@ def case_display(ctx):
             kind = kind_of(pixel)
             if kind != "white":
                 found[kind].append((x, y))
+    return shot, width, height, image, found
+
+
+def wait_drawn(run, name, kinds):
+    """Takes screenshots until the client area shows pixels of every kind
+    named: the paint after a tick has come."""
+    return wait_for(f"the window to show {' and '.join(kinds)} text",
+                    lambda: (lambda area: area if all(area[4][k] for k in kinds) else None)(
+                        client_area(run, name)), 15, run.describe)
+
+
+def case_display(ctx):
+    script = Script().answer(answer_with(LONG_SENTENCE)).line("repeat")
+    run = Run(ctx, "display", "recording").start(script)
+    run.wait_ticks(3)
+    shot, width, height, image, found = wait_drawn(run, "display", ["black", "blue"])
     check(not found["other"], f"{len(found['other'])} pixels neither white, black nor blue, first at "
           f"{found['other'][:3]}: {[image[y][x] for x, y in found['other'][:3]]} (see {shot})")
     clock = bounds(found["black"])
@@ -332,14 +346,9 @@ def case_no_module(ctx):
     run = Run(ctx, "no-module", None).start()
     for root, _, files in os.walk(os.path.join(ctx.session.prefix, "drive_c")):
         check("korvel.dll" not in (f.lower() for f in files), f"a korvel.dll lies in {root}")
-    time.sleep(2.5)  # let it tick
+    shot, _, _, _, found = wait_drawn(run, "no-module", ["black"])  # it ticks
     check(run.process.poll() is None, "the program ended without its module")
-    shot = run.screenshot("no-module")
-    w = run.drive("find")
-    image = pixels(shot, int(w["client_x"]), int(w["client_y"]), int(w["client_width"]), int(w["client_height"]))
-    kinds = {kind_of(p) for row in image for p in row}
-    check("black" in kinds, f"no clock line without a module (see {shot})")
-    check("blue" not in kinds and "other" not in kinds, f"something besides the clock drawn ({shot})")
+    check(not found["blue"] and not found["other"], f"something besides the clock drawn ({shot})")
     code = run.close()
     check(code == 0, f"exit code {code}, not 0")
 
@@ -388,7 +397,7 @@ def case_contract(ctx, name):
         run.wait_ticks(2)
         check_conversation_start(run, run.folder)
     else:
-        time.sleep(2.5)  # ticks that reach no module
+        wait_drawn(run, "contract-" + name, ["black"])  # ticks that reach no module
         check(run.process.poll() is None, "the program ended")
     code = run.close()
     check(code == 0, f"exit code {code}, not 0")
