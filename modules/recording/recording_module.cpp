@@ -160,12 +160,13 @@ void record(const char* call, HGLOBAL block, long length)
     return largest;
 }
 
+// The next answer of the script. The request's block has been freed already;
+// one kind of answer hands it back all the same.
 [[maybe_unused]] HGLOBAL scripted_answer(HGLOBAL request_block, long* length)
 {
     std::size_t index = g_script.next;
     if (index >= g_script.answers.size()) {
         if (!g_script.repeat || g_script.answers.empty()) {
-            module_block_free(request_block);
             *length = 0;
             return module_block_alloc(0);
         }
@@ -174,11 +175,9 @@ void record(const char* call, HGLOBAL block, long length)
     g_script.next = index + 1;
     const Answer& answer = g_script.answers[index];
     if (answer.kind == ANSWER_REQUEST_BLOCK) {
-        module_block_free(request_block);
         *length = answer.length;
         return request_block;
     }
-    module_block_free(request_block);
     if (answer.kind == ANSWER_EXHAUST) {
         return exhaust_memory(length);
     }
@@ -220,6 +219,7 @@ MODULE_EXPORT HGLOBAL MODULE_CALL request(HGLOBAL text, long* length)
 {
     read_script();
     record("request", text, *length);
+    module_block_free(text);
     return scripted_answer(text, length);
 }
 #endif

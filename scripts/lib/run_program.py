@@ -13,11 +13,9 @@ import subprocess
 import sys
 import time
 
-from wine_session import Failure, Session, drive_window, find_x_window, wait_for, wine_for
+from wine_session import CLOSE_CAPTION, IDYES, Failure, Session, drive_window, find_x_window, wait_for, wine_for
 
 RUN_SECONDS = 5
-CLOSE_CAPTION = "終了確認"
-IDYES = 6
 
 
 def main(build, arch):

@@ -77,3 +77,8 @@ tw_setup_wine() {
   tw_install "${tw_wine_requirements[@]}"
   tw_japanese_locale
 }
+
+# Prints why this machine cannot start 32-bit programs; nothing when it can.
+tw_reason_32bit() {
+  python3 -c 'import sys; sys.path.insert(0, "scripts/lib"); import wine_session as w; print(w.probe_32bit() or "")'
+}

@@ -16,6 +16,12 @@ WINE32 = "/usr/lib/wine/wine"
 WINE64 = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver"
 
+# The program's close question, as the window driver reads it, and the
+# identifiers of the message box buttons.
+CLOSE_CAPTION = "終了確認"
+CLOSE_TEXT = "終了してもよいですか"
+IDOK, IDYES, IDNO = 1, 6, 7
+
 OPENBOX_CONFIG = """<?xml version="1.0" encoding="UTF-8"?>
 <openbox_config xmlns="http://openbox.org/3.4/rc">
   <focus><focusNew>yes</focusNew></focus>

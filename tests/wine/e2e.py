@@ -18,14 +18,11 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "lib"))
-from wine_session import (Failure, Session, drive_window, find_x_window, probe_32bit, wait_for,  # noqa: E402
-                          windows_path, wine_for)
+from wine_session import (CLOSE_CAPTION, CLOSE_TEXT, IDNO, IDOK, IDYES, Failure, Session,  # noqa: E402
+                          drive_window, find_x_window, probe_32bit, wait_for, windows_path, wine_for)
 
 SKIP = 77
-CLOSE_CAPTION = "終了確認"
-CLOSE_TEXT = "終了してもよいですか"
 ABNORMAL_TEXT = "Abnormal program termination"
-IDOK, IDYES, IDNO = 1, 6, 7
 TIMER_PERIOD = 1.0
 
 
