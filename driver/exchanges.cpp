@@ -45,10 +45,15 @@ void get_module_dir(std::string& out)
 
 void startup_exchange()
 {
-    std::string answer;
     get_module_dir(g_initdata.module_dir);
+    open_conversation(MODULE_FILE_NAME, g_initdata.module_dir.c_str());
+}
+
+void open_conversation(const char* module_file, const char* dir)
+{
+    std::string answer;
     // Whatever the module made of loading, the conversation goes on the same.
-    g_shiori.load(MODULE_FILE_NAME, g_initdata.module_dir.c_str());
+    g_shiori.load(module_file, dir);
     shiori_request(answer, REQUEST_VERSION, g_event);
     g_event.names[0] = "OnTwOpen";
     shiori_request(answer, REQUEST_SENTENCE, g_event);

@@ -23,5 +23,9 @@ std::string module_dir_from_query(const char* buffer, unsigned long copied,
 // Loads the module with the directory, asks its version, sends "OnTwOpen".
 void startup_exchange();
 
+// The same start with a given module file and directory text: what the
+// checker runs for any module.
+void open_conversation(const char* module_file, const char* dir);
+
 // Sends "OnTwClose" and unloads the module.
 void shutdown_exchange();

@@ -6,6 +6,10 @@
 
 Shiori_Event g_event;
 
+const char SENTENCE_HEADER[] = "Sentence: ";
+const char SENTENCE_REQUEST[] = "GET Sentence";
+const char EVENT_HEADER[] = "Event: ";
+
 Shiori_Event::Shiori_Event()
 {
     names[0] = "";
@@ -16,10 +20,10 @@ void shiori_request(std::string& out, int mode, Shiori_Event event)
     std::string line;
     std::string extra;
     if (mode == REQUEST_SENTENCE) {
-        line = "GET Sentence";
+        line = SENTENCE_REQUEST;
         line += " SHIORI/2.2";
         if (!event.names[0].empty()) {
-            extra = "Event: ";
+            extra = EVENT_HEADER;
             extra += event.names[0];
             extra += "\r\n";
         }
@@ -53,7 +57,7 @@ std::string_view up_to_nul(std::string_view text)
 
 std::string get_sentence(const std::string& response)
 {
-    const std::string_view header = "Sentence: ";
+    const std::string_view header = SENTENCE_HEADER;
     const std::string_view whole = response;
 
     std::size_t match = up_to_nul(whole).find(header);

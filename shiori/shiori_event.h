@@ -21,6 +21,13 @@ const int REQUEST_SENTENCE = 1;
 // and replaces out with the module's answer.
 void shiori_request(std::string& out, int mode, Shiori_Event event);
 
+// "Sentence: ", the header that carries the sentence.
+extern const char SENTENCE_HEADER[];
+
+// How a sentence request begins, and the header that names its event.
+extern const char SENTENCE_REQUEST[];
+extern const char EVENT_HEADER[];
+
 // The value of the first "Sentence: " header, without its line end; empty when
 // there is none.
 std::string get_sentence(const std::string& response);

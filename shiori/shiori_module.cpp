@@ -4,6 +4,11 @@
 #include <cstring>
 
 Shiori_Module g_shiori;
+Shiori_Watcher g_shiori_watcher = {nullptr, nullptr};
+
+const char SHIORI_LOAD_NAME[] = "load";
+const char SHIORI_UNLOAD_NAME[] = "unload";
+const char SHIORI_REQUEST_NAME[] = "request";
 
 namespace {
 
@@ -47,6 +52,26 @@ std::string read_answer(HGLOBAL answer, long length)
     return std::string(bytes, count);
 }
 
+Shiori_Call step_call(Shiori_Step step, const char* text, std::size_t text_length)
+{
+    Shiori_Call call = {step, text, text_length, 0, nullptr, 0};
+    return call;
+}
+
+void watch_before(const Shiori_Call& call)
+{
+    if (g_shiori_watcher.before != nullptr) {
+        g_shiori_watcher.before(call);
+    }
+}
+
+void watch_after(const Shiori_Call& call)
+{
+    if (g_shiori_watcher.after != nullptr) {
+        g_shiori_watcher.after(call);
+    }
+}
+
 } // namespace
 
 Shiori_Module::Shiori_Module()
@@ -56,19 +81,23 @@ Shiori_Module::Shiori_Module()
 
 int Shiori_Module::load(const char* file_name, const char* text)
 {
+    Shiori_Call library = step_call(STEP_LIBRARY, file_name, std::strlen(file_name));
+    watch_before(library);
     instance = LoadLibraryA(file_name);
+    library.result = instance != nullptr ? 1 : 0;
+    watch_after(library);
     if (instance == nullptr) {
         return 0;
     }
-    load_fn = entry_point<Shiori_Load_Fn>(instance, "load");
+    load_fn = entry_point<Shiori_Load_Fn>(instance, SHIORI_LOAD_NAME);
     if (load_fn == nullptr) {
         return 0;
     }
-    unload_fn = entry_point<Shiori_Unload_Fn>(instance, "unload");
+    unload_fn = entry_point<Shiori_Unload_Fn>(instance, SHIORI_UNLOAD_NAME);
     if (unload_fn == nullptr) {
         return 0;
     }
-    request_fn = entry_point<Shiori_Request_Fn>(instance, "request");
+    request_fn = entry_point<Shiori_Request_Fn>(instance, SHIORI_REQUEST_NAME);
     if (request_fn == nullptr) {
         return 0;
     }
@@ -80,18 +109,29 @@ int Shiori_Module::load(const char* file_name, const char* text)
     if (block == nullptr) {
         return 0;
     }
-    return load_fn(block, static_cast<long>(length)) == 1 ? 1 : 0;
+    Shiori_Call call = step_call(STEP_LOAD, text, length);
+    watch_before(call);
+    call.result = load_fn(block, static_cast<long>(length));
+    watch_after(call);
+    return call.result == 1 ? 1 : 0;
 }
 
 int Shiori_Module::unload()
 {
     if (unload_fn != nullptr) {
-        unload_fn();
+        Shiori_Call call = step_call(STEP_UNLOAD, nullptr, 0);
+        watch_before(call);
+        call.result = unload_fn();
+        watch_after(call);
     }
     if (instance == nullptr) {
         return 0;
     }
-    return FreeLibrary(instance) != 0 ? 1 : 0;
+    Shiori_Call release = step_call(STEP_RELEASE, nullptr, 0);
+    watch_before(release);
+    release.result = FreeLibrary(instance) != 0 ? 1 : 0;
+    watch_after(release);
+    return release.result;
 }
 
 std::string Shiori_Module::request(const std::string& text)
@@ -104,7 +144,12 @@ std::string Shiori_Module::request(const std::string& text)
         return std::string();
     }
     long length = static_cast<long>(text.size());
+    Shiori_Call call = step_call(STEP_REQUEST, text.data(), text.size());
+    watch_before(call);
     HGLOBAL answer = request_fn(block, &length);
+    call.answer = answer;
+    call.length = length;
+    watch_after(call);
     if (answer == nullptr) {
         return std::string();
     }

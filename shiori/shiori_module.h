@@ -3,6 +3,7 @@
 
 #include "platform.h"
 
+#include <cstddef>
 #include <string>
 
 // The module's three exports, called with the caller-cleans convention. The
@@ -10,6 +11,40 @@
 typedef int(WINAPIV* Shiori_Load_Fn)(HGLOBAL text, long length);
 typedef int(WINAPIV* Shiori_Unload_Fn)();
 typedef HGLOBAL(WINAPIV* Shiori_Request_Fn)(HGLOBAL text, long* length);
+
+// The names the module exports.
+extern const char SHIORI_LOAD_NAME[];
+extern const char SHIORI_UNLOAD_NAME[];
+extern const char SHIORI_REQUEST_NAME[];
+
+// One step across the module's boundary, as a watcher sees it: loading the
+// library (which runs the module's start-up code), each of its three exports,
+// and releasing the library.
+enum Shiori_Step { STEP_LIBRARY, STEP_LOAD, STEP_REQUEST, STEP_UNLOAD, STEP_RELEASE };
+
+struct Shiori_Call {
+    Shiori_Step step;
+    // The library's file name, or the text handed to load or request (its
+    // bytes, without the 0 byte that follows them in the block).
+    const char* text;
+    std::size_t text_length;
+    // Filled in for the watcher's after: the answer of load and unload; for
+    // the library and its release, 1 when it worked.
+    int result;
+    // The answer of request as the module handed it back, before the
+    // program reads and frees it.
+    HGLOBAL answer;
+    long length;
+};
+
+// Called right before and right after every step, around the module's own
+// code only. The window program sets none; the checker watches with it.
+struct Shiori_Watcher {
+    void (*before)(const Shiori_Call& call);
+    void (*after)(const Shiori_Call& call);
+};
+
+extern Shiori_Watcher g_shiori_watcher;
 
 struct Shiori_Module {
     HINSTANCE instance;

@@ -55,6 +55,7 @@ Module_Script& Module_Script::read_to_nul()
 void Program_Test::SetUp()
 {
     g_shiori = Shiori_Module();
+    g_shiori_watcher = Shiori_Watcher{nullptr, nullptr};
     g_event = Shiori_Event();
     g_initdata = Initdata();
     g_sentence.clear();

@@ -18,6 +18,12 @@
 //   answer-exhaust             the next answer is the largest block the heap
 //                              can give, reported whole, after every other
 //                              block of that size has been taken and kept
+//   crash <how>                the next request faults instead of answering:
+//                              segv (a write through a null pointer), abort,
+//                              divide (an integer division by zero), trap (an
+//                              illegal instruction), bus (SIGBUS, natively)
+//   sleep <ms>                 the next request waits that long, then gives
+//                              the answer that follows in the script
 //   repeat                     the last answer is given again for every later
 //                              request (the default: an empty answer)
 //   read-to-nul                texts are read up to their first NUL byte, as
@@ -27,15 +33,27 @@
 
 #include "../common/module_memory.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <time.h>
+#endif
+
 namespace {
 
-enum Answer_Kind { ANSWER_BLOCK, ANSWER_NULL, ANSWER_REQUEST_BLOCK, ANSWER_EXHAUST };
+enum Answer_Kind {
+    ANSWER_BLOCK,
+    ANSWER_NULL,
+    ANSWER_REQUEST_BLOCK,
+    ANSWER_EXHAUST,
+    ANSWER_CRASH,
+    ANSWER_SLEEP
+};
 
 struct Answer {
     Answer_Kind kind;
@@ -98,6 +116,17 @@ void read_script()
             g_script.answers.push_back(Answer{ANSWER_REQUEST_BLOCK, length, std::string()});
         } else if (directive == "answer-exhaust") {
             g_script.answers.push_back(Answer{ANSWER_EXHAUST, 0, std::string()});
+        } else if (directive == "crash") {
+            char how[16];
+            if (std::fscanf(file, "%15s", how) != 1) {
+                break;
+            }
+            g_script.answers.push_back(Answer{ANSWER_CRASH, 0, how});
+        } else if (directive == "sleep") {
+            if (std::fscanf(file, "%ld", &length) != 1) {
+                break;
+            }
+            g_script.answers.push_back(Answer{ANSWER_SLEEP, length, std::string()});
         } else if (directive == "repeat") {
             g_script.repeat = true;
         } else if (directive == "read-to-nul") {
@@ -160,6 +189,36 @@ void record(const char* call, HGLOBAL block, long length)
     return largest;
 }
 
+volatile int g_zero = 0;
+int* volatile g_nowhere = nullptr;
+
+[[maybe_unused]] void crash(const std::string& how)
+{
+    if (how == "abort") {
+        std::abort();
+    } else if (how == "divide") {
+        g_zero = 1 / g_zero;
+    } else if (how == "trap") {
+        __builtin_trap();
+    } else if (how == "bus") {
+#ifndef _WIN32
+        std::raise(SIGBUS);
+#endif
+    }
+    *g_nowhere = 1;
+}
+
+[[maybe_unused]] void wait_milliseconds(long milliseconds)
+{
+#ifdef _WIN32
+    Sleep(static_cast<DWORD>(milliseconds));
+#else
+    timespec rest = {static_cast<time_t>(milliseconds / 1000), (milliseconds % 1000) * 1000000};
+    while (nanosleep(&rest, &rest) != 0) {
+    }
+#endif
+}
+
 // The next answer of the script. The request's block has been freed already;
 // one kind of answer hands it back all the same.
 [[maybe_unused]] HGLOBAL scripted_answer(HGLOBAL request_block, long* length)
@@ -174,6 +233,13 @@ void record(const char* call, HGLOBAL block, long length)
     }
     g_script.next = index + 1;
     const Answer& answer = g_script.answers[index];
+    if (answer.kind == ANSWER_CRASH) {
+        crash(answer.block);
+    }
+    if (answer.kind == ANSWER_SLEEP) {
+        wait_milliseconds(answer.length);
+        return scripted_answer(request_block, length);
+    }
     if (answer.kind == ANSWER_REQUEST_BLOCK) {
         *length = answer.length;
         return request_block;

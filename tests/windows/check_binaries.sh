@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Checks that the Windows program runs on a stock Windows with nothing
-# installed: it is a GUI program importing only system DLLs, and the module
-# beside it imports only system DLLs and exports load, unload and request
-# under exactly those names.
+# Checks that the Windows programs run on a stock Windows with nothing
+# installed: the program is a GUI program and the checker a console program,
+# both importing only system DLLs, and the modules import only system DLLs and
+# export load, unload and request under exactly those names.
 #
-# usage: check_binaries.sh OBJDUMP PROGRAM.exe MODULE.dll...
+# usage: check_binaries.sh OBJDUMP PROGRAM.exe CHECKER.exe MODULE.dll...
 set -u
 objdump=$1
 program=$2
-shift 2
+checker=$3
+shift 3
 modules=("$@")
 failed=0
 
@@ -42,7 +43,7 @@ check_imports() {
   echo "$file imports: $(echo $list)"
 }
 
-for f in "$program" "${modules[@]}"; do
+for f in "$program" "$checker" "${modules[@]}"; do
   [ -f "$f" ] || { fail "$f was not built"; continue; }
   check_imports "$f"
 done
@@ -53,6 +54,11 @@ if [ -f "$program" ]; then
   for dll in KERNEL32.dll USER32.dll GDI32.dll; do
     imports "$program" | grep -qix "$dll" || fail "$program does not import $dll"
   done
+fi
+
+if [ -f "$checker" ]; then
+  "$objdump" -p "$checker" | grep -qE '^Subsystem[[:space:]]+00000003' ||
+    fail "$checker is not a console program"
 fi
 
 for module in "${modules[@]}"; do
