@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
 #include <iconv.h>
@@ -135,6 +137,10 @@ std::string library_load_error()
 
 std::string absolute_path(const char* path)
 {
+    char resolved[PATH_MAX];
+    if (realpath(path, resolved) != nullptr) {
+        return resolved;
+    }
     if (path[0] == '/') {
         return path;
     }

@@ -15,62 +15,19 @@ import os
 import shutil
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "lib"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lib"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "check"))
+import check_cli  # noqa: E402
+from recording import (VERSION_REQUEST, LogError, Script, answer_with, parse_log,  # noqa: E402
+                       sentence_request)
 from wine_session import (CLOSE_CAPTION, CLOSE_TEXT, IDNO, IDOK, IDYES, Failure, Session,  # noqa: E402
                           drive_window, find_x_window, probe_32bit, wait_for, windows_path, wine_for)
 
 SKIP = 77
 ABNORMAL_TEXT = "Abnormal program termination"
 TIMER_PERIOD = 1.0
-
-
-def request_text(first_line, event=None):
-    text = first_line + "\r\nSender: tarnwhistle\r\n"
-    if event:
-        text += "Event: " + event + "\r\n"
-    return (text + "Charset: Shift_JIS\r\n\r\n").encode("ascii")
-
-
-VERSION_REQUEST = request_text("GET Version SHIORI/2.0")
-
-
-def sentence_request(event):
-    return request_text("GET Sentence SHIORI/2.2", event)
-
-
-def answer_with(sentence):
-    return b"SHIORI/2.0 200 OK\r\nSender: recording\r\nSentence: " + sentence + b"\r\n\r\n"
-
-
-class Script:
-    """The recording module's script."""
-
-    def __init__(self):
-        self.text = b""
-
-    def load(self, result):
-        self.text += b"load %d\n" % result
-        return self
-
-    def answer(self, block, length=None):
-        length = len(block) if length is None else length
-        self.text += b"answer %d %d\n" % (length, len(block)) + block + b"\n"
-        return self
-
-    def line(self, directive):
-        self.text += directive.encode("ascii") + b"\n"
-        return self
-
-
-class Call:
-    def __init__(self, name, length, block, after, data):
-        self.name, self.length, self.block, self.after, self.data = name, length, block, after, data
-        self.seen = time.monotonic()
-
-    def __repr__(self):
-        return f"{self.name}({self.data[:40]!r}...)" if self.data else self.name
 
 
 class Run:
@@ -127,21 +84,11 @@ class Run:
             return self.calls
         with open(self.log, "rb") as f:
             data = f.read()
-        at = self._read
-        while at < len(data):
-            line_end = data.find(b"\n", at)
-            if line_end < 0:
-                break
-            fields = data[at:line_end].split()
-            if len(fields) != 4:
-                raise Failure(f"module log line {data[at:line_end]!r} is not '<call> <length> <size> <after>'")
-            length = max(int(fields[1]), 0)
-            end = line_end + 1 + length
-            if end + 1 > len(data):
-                break
-            self.calls.append(Call(fields[0].decode(), int(fields[1]), int(fields[2]), int(fields[3]),
-                                   data[line_end + 1:end]))
-            at = end + 1
+        try:
+            calls, at = parse_log(data, self._read)
+        except LogError as error:
+            raise Failure(str(error))
+        self.calls.extend(calls)
         self._read = at
         return self.calls
 
@@ -407,6 +354,35 @@ def case_contract(ctx, name):
         check(names == [], f"the module received {names}, nothing expected")
 
 
+WINDOWS_FAULTS = {
+    "segv": "EXCEPTION_ACCESS_VIOLATION",
+    "divide": "EXCEPTION_INT_DIVIDE_BY_ZERO",
+    "trap": "EXCEPTION_ILLEGAL_INSTRUCTION",
+    "abort": "SIGABRT",
+}
+
+
+def windows_checker(ctx, name):
+    """The Windows checker, run under Wine against the Windows modules."""
+    modules = {
+        "sample": os.path.join(ctx.build, "korvel.dll"),
+        "recording": os.path.join(ctx.build, "test-modules", "recording", "korvel.dll"),
+    }
+    return check_cli.Checker(
+        [wine_for(ctx.arch), os.path.join(ctx.build, "tarnwhistle-check.exe")],
+        os.path.join(ctx.build, "e2e", ctx.arch, name),
+        {module: windows_path(path) for module, path in modules.items()},
+        lambda module: windows_path(os.path.dirname(modules[module])) + "\\",
+        WINDOWS_FAULTS, env=ctx.session.env(), local_path=windows_path)
+
+
+def case_checker(ctx, name):
+    try:
+        check_cli.CASES[name](windows_checker(ctx, "check-" + name))
+    except check_cli.Failure as failure:
+        raise Failure(str(failure))
+
+
 CASES = {
     "conversation": case_conversation,
     "close-question": case_close_question,
@@ -417,6 +393,9 @@ CASES = {
 }
 for _name in CONTRACT_BREACHES:
     CASES["contract-" + _name] = (lambda n: lambda ctx: case_contract(ctx, n))(_name)
+# The checker: a clean run, the breaches and the crashes.
+for _name in ("clean", "breaches", "crash"):
+    CASES["check-" + _name] = (lambda n: lambda ctx: case_checker(ctx, n))(_name)
 
 
 class Context:
