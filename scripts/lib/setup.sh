@@ -30,6 +30,14 @@ tw_wine_requirements=(
   "/usr/share/i18n/locales/ja_JP:locales"
 )
 
+tw_fuzz_requirements=(
+  "clang++:clang"
+  "/usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a:libclang-rt-14-dev"
+)
+tw_bench_requirements=(
+  "/usr/include/benchmark/benchmark.h:libbenchmark-dev"
+)
+
 tw_apt_updated=0
 tw_apt_update() {
   if [ "$tw_apt_updated" -eq 0 ]; then
@@ -55,7 +63,15 @@ tw_install() {
   echo "== installing: ${missing[*]} (this takes a few minutes)"
   if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $tw_sudo dpkg --add-architecture i386
-    tw_apt_updated=0
+    tw_fuzz_requirements=(
+  "clang++:clang"
+  "/usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a:libclang-rt-14-dev"
+)
+tw_bench_requirements=(
+  "/usr/include/benchmark/benchmark.h:libbenchmark-dev"
+)
+
+tw_apt_updated=0
   fi
   tw_apt_update
   DEBIAN_FRONTEND=noninteractive $tw_sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
@@ -71,6 +87,14 @@ tw_japanese_locale() {
 
 tw_setup_build() {
   tw_install "${tw_build_requirements[@]}"
+}
+
+tw_setup_fuzz() {
+  tw_install "${tw_fuzz_requirements[@]}"
+}
+
+tw_setup_bench() {
+  tw_install "${tw_bench_requirements[@]}"
 }
 
 tw_setup_wine() {
