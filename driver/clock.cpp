@@ -47,5 +47,6 @@ void second_change(std::string& out)
     std::string answer;
     g_event.names[0] = "OnSecondChange";
     shiori_request(answer, REQUEST_SENTENCE, g_event);
-    out = get_sentence(answer);
+    // Into the string's own memory, which it keeps from the tick before.
+    out.assign(sentence_of(answer));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // names[0] is the event name; entries 1 to 8 are never assigned nor sent.
 struct Shiori_Event {
@@ -31,3 +32,7 @@ extern const char EVENT_HEADER[];
 // The value of the first "Sentence: " header, without its line end; empty when
 // there is none.
 std::string get_sentence(const std::string& response);
+
+// The same value as a view into the response, for a caller that keeps it in
+// a string of its own without a copy in between.
+std::string_view sentence_of(std::string_view response);
