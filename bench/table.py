@@ -66,12 +66,22 @@ def main(argv):
     if len(argv) == 3:
         with open(argv[2]) as f:
             wine = json.load(f)
-        cpu = sorted(wine["rounds"], key=lambda r: r["program_cpu"] / r["minimal_cpu"])
-        middle = cpu[len(cpu) // 2]
-        ratio = middle["program_cpu"] / middle["minimal_cpu"]
-        rows.append((f"Wine, 64-bit: CPU over {wine['seconds']:.0f} s of ticking (median of {len(cpu)})",
-                     f"{middle['program_cpu'] * 1000:.1f} ms", f"{middle['minimal_cpu'] * 1000:.1f} ms (minimal window)",
-                     f"{ratio:.2f}x", "at most 1.2x", "met" if ratio <= 1.2 else "NOT met"))
+        rounds = wine["rounds"]
+        ratios = sorted(r["program_cpu"] / r["minimal_cpu"] for r in rounds)
+        parts = sorted(r["program_cpu"] / r["parts_cpu"] for r in rounds)
+        own = sorted(r["parts_cpu"] / r["minimal_cpu"] for r in rounds)
+        cpu = sorted(r["program_cpu"] for r in rounds)
+        base = sorted(r["minimal_cpu"] for r in rounds)
+        middle = len(rounds) // 2
+        ratio = ratios[middle]
+        rows.append((f"Wine, 64-bit: CPU over {wine['seconds']:.0f} s of ticking (median of {len(rounds)})",
+                     f"{cpu[middle] * 1000:.1f} ms", f"{base[middle] * 1000:.1f} ms (minimal window)",
+                     f"{ratio:.2f}x (from {ratios[0]:.2f} to {ratios[-1]:.2f})", "at most 1.2x",
+                     "met" if ratio <= 1.2 else "NOT met"))
+        rows.append(("of it: the platform work each tick must do, in the minimal window", "",
+                     "", f"{own[middle]:.2f}x of the minimal window", "", ""))
+        rows.append(("Wine, 64-bit: CPU beside that window doing the same platform work", "",
+                     "", f"{parts[middle]:.2f}x (from {parts[0]:.2f} to {parts[-1]:.2f})", "", ""))
         start = wine["start"]
         rows.append(("Wine, 64-bit: start until the window shows", f"{start['program_window'] * 1000:.0f} ms",
                      f"{start['minimal_window'] * 1000:.0f} ms (minimal window)",

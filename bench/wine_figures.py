@@ -4,11 +4,12 @@
 usage: wine_figures.py BUILD_DIR SESSION_DIR [SECONDS [ROUNDS]]
 
 CPU: the program (with a module that answers the same short answer and does
-nothing else) and the minimal window (tests' test-tools/minimal_window.exe,
-one periodic timer and one line painted per tick) are started together in
-the same display; once both windows show, the CPU time each process spends
-over SECONDS (30) is read from the kernel's per-thread accounting. ROUNDS
-(3) such pairs run one after the other.
+nothing else), the minimal window (test-tools/minimal_window.exe: one
+periodic timer and one line painted per tick) and the same window doing the
+platform work that the program's tick and paint must do ("parts") are
+started together in the same display; once all three windows show, the CPU
+time each process spends over SECONDS (30) is read from the kernel's
+per-thread accounting. ROUNDS (5) such rounds run one after the other.
 
 Start: each program alone, the time from starting it until the window is
 visible and, for the program, until the first OnSecondChange has been
@@ -53,8 +54,8 @@ def visible(env, title):
 
 
 class Program:
-    def __init__(self, session, folder, exe, title, script=None, log=False):
-        self.session, self.title = session, title
+    def __init__(self, session, folder, exe, title, script=None, log=False, args=()):
+        self.session, self.title, self.args = session, title, list(args)
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(folder)
         self.folder = folder
@@ -71,7 +72,7 @@ class Program:
 
     def start(self):
         self.started = time.monotonic()
-        self.process = subprocess.Popen([WINE64, self.exe], cwd=self.folder, env=self.env,
+        self.process = subprocess.Popen([WINE64, self.exe] + self.args, cwd=self.folder, env=self.env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return self
 
@@ -102,22 +103,25 @@ def program_files(build, folder):
 
 
 def cpu_round(session, build, work, minimal_exe, script, seconds, attempt):
-    """Both programs at once; the CPU time of each over the same seconds."""
+    """The three at once; the CPU time of each over the same seconds."""
     program = Program(session, os.path.join(work, f"cpu-program-{attempt}"), None, "Tarnwhistle", script)
     program.exe = program_files(build, program.folder)
     minimal = Program(session, os.path.join(work, f"cpu-minimal-{attempt}"), minimal_exe, "Minimal")
-    program.start()
-    minimal.start()
-    program.wait_visible()
-    minimal.wait_visible()
-    time.sleep(2)  # past the start-up work of both
-    before = (cpu_seconds(program.process.pid), cpu_seconds(minimal.process.pid))
+    parts = Program(session, os.path.join(work, f"cpu-parts-{attempt}"), minimal_exe, "MinimalParts",
+                    args=["parts"])
+    runs = {"program_cpu": program, "minimal_cpu": minimal, "parts_cpu": parts}
+    for run in runs.values():
+        run.start()
+    for run in runs.values():
+        run.wait_visible()
+    time.sleep(2)  # past the start-up work of all three
+    before = {name: cpu_seconds(run.process.pid) for name, run in runs.items()}
     time.sleep(seconds)
-    after = (cpu_seconds(program.process.pid), cpu_seconds(minimal.process.pid))
-    program.end()
-    minimal.end()
+    after = {name: cpu_seconds(run.process.pid) for name, run in runs.items()}
+    for run in runs.values():
+        run.end()
     subprocess.run(["/usr/lib/wine/wineserver", "-w"], env=session.env(), timeout=60)
-    return {"program_cpu": after[0] - before[0], "minimal_cpu": after[1] - before[1]}
+    return {name: after[name] - before[name] for name in runs}
 
 
 def main(argv):
@@ -126,7 +130,7 @@ def main(argv):
         return 2
     build, session_dir = os.path.abspath(argv[1]), argv[2]
     seconds = float(argv[3]) if len(argv) >= 4 else 30.0
-    count = int(argv[4]) if len(argv) == 5 else 3
+    count = int(argv[4]) if len(argv) == 5 else 5
     session = Session(session_dir)
     session.start(progress=lambda text: print(text, file=sys.stderr))
     work = os.path.join(build, "bench-wine")

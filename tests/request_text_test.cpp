@@ -63,4 +63,28 @@ INSTANTIATE_TEST_SUITE_P(
         Request_Case{"ModeMinusOneIsAVersionRequest", -1, "OnSecondChange", VERSION}),
     [](const ::testing::TestParamInfo<Request_Case>& info) { return std::string(info.param.name); });
 
+// One request after another, as the program sends them, each composed for
+// its own mode and event whatever came before: the text of the latest
+// request is kept and sent again only when nothing changed.
+TEST_F(Program_Test, EachRequestInASeriesIsComposedForItself)
+{
+    script(Module_Script().answer("SHIORI/2.0 200 OK\r\n\r\n"));
+    ASSERT_EQ(g_shiori.load(module_path("korvel.dll").c_str(), "dir"), 1);
+    const std::vector<std::pair<int, std::string>> series = {
+        {REQUEST_SENTENCE, "OnSecondChange"}, {REQUEST_SENTENCE, "OnSecondChange"},
+        {REQUEST_VERSION, "OnSecondChange"},  {REQUEST_SENTENCE, "OnSecondChangf"},
+        {REQUEST_SENTENCE, ""},               {2, ""},
+        {REQUEST_SENTENCE, "OnSecondChange"}, {REQUEST_SENTENCE, "OnTwClose"}};
+    std::vector<std::string> expected;
+    Shiori_Event event;
+    for (const auto& request : series) {
+        event.names[0] = request.second;
+        std::string out;
+        shiori_request(out, request.first, event);
+        expected.push_back(request.first == REQUEST_SENTENCE ? sentence_request(request.second)
+                                                             : version_request());
+    }
+    EXPECT_EQ(module_requests(), expected);
+}
+
 } // namespace
